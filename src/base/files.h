@@ -1,0 +1,23 @@
+// Files and special folders.
+#pragma once
+
+#include "base/text.h"
+
+namespace base {
+
+// Writes `bytes` to `path` atomically: the bytes go to a new file in the same folder which
+// then replaces `path` by rename. True on success. False for an empty path, a missing
+// folder or any error; the earlier file at `path` is then intact and nothing partial stays.
+// Creates no folders.
+bool WriteFileBytes(const Text& path, const ByteBuffer& bytes);
+
+// The whole file, or false when it cannot be read. Refuses files over `maxBytes`.
+bool ReadFileBytes(const Text& path, ByteBuffer& bytes, std::size_t maxBytes);
+
+enum class FolderKind { desktop, temporaryFiles };
+
+// The user's XDG desktop folder, or $TMPDIR (else "/tmp"), always ending in "/";
+// the empty text on failure.
+Text SpecialFolder(FolderKind kind);
+
+}  // namespace base

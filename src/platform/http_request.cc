@@ -1,0 +1,5 @@
+// Placeholder until the libcurl object lands.
+#include "platform/http_request.h"
+namespace platform {
+ObjectRef NewHttpRequestObject() { return nullptr; }
+}  // namespace platform

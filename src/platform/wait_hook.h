@@ -1,0 +1,14 @@
+// Process-wide hook that long waits call between short slices, so a GUI can stay alive.
+#pragma once
+
+#include <functional>
+
+namespace platform {
+
+// Installs `hook` (an empty function removes it).
+void SetWaitHook(std::function<void()> hook);
+
+// Runs the installed hook, if any. A hook that calls back into a wait does not recurse.
+void CallWaitHook();
+
+}  // namespace platform
