@@ -1,5 +1,6 @@
 #include "platform/wait_hook.h"
 
+#include <atomic>
 #include <utility>
 
 namespace platform {
@@ -24,5 +25,15 @@ void CallWaitHook() {
   hook();
   insideHook = false;
 }
+
+}  // namespace platform
+
+namespace platform {
+namespace {
+std::atomic<bool> waitsAbandoned{false};
+}  // namespace
+
+void SetWaitsAbandoned(bool abandoned) { waitsAbandoned = abandoned; }
+bool WaitsAbandoned() { return waitsAbandoned; }
 
 }  // namespace platform
