@@ -51,3 +51,15 @@ class SaveDialog {
 };
 
 }  // namespace collect
+
+namespace collect {
+
+// The parts of the main window the collecting code works on.
+struct Window {
+  AddressBox& addressBox;
+  ImageList& imageList;
+  BrowserView& browserView;
+  SaveDialog& saveDialog;
+};
+
+}  // namespace collect
