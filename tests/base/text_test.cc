@@ -5,6 +5,9 @@
 #include <clocale>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <limits>
 
 namespace base {
@@ -122,16 +125,30 @@ TEST(RealToTextTest, MatchesPrintfG13) {
   EXPECT_EQ(RealToText(0.0001), "0.0001");
 }
 
+// Sets LC_NUMERIC to a locale with a decimal comma, compiling one into `folder` when none
+// is installed. False when that is impossible here.
+bool SetCommaLocale(const std::string& folder) {
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) return true;
+  const std::string command =
+      "localedef -i de_DE -f ISO-8859-1 '" + folder + "/de_DE' >/dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) return false;
+  setenv("LOCPATH", folder.c_str(), 1);
+  const bool set = std::setlocale(LC_NUMERIC, "de_DE") != nullptr;
+  unsetenv("LOCPATH");
+  return set;
+}
+
 TEST(RealToTextTest, IgnoresTheProcessLocale) {
-  // A locale with a decimal comma must not change the point.
-  const char* const commaLocales[] = {"de_DE.UTF-8", "fr_FR.UTF-8", "ru_RU.UTF-8"};
-  const char* set = nullptr;
-  for (const char* name : commaLocales) {
-    if ((set = std::setlocale(LC_NUMERIC, name)) != nullptr) break;
-  }
+  char folder[] = "/tmp/velkaro-locale-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const bool set = SetCommaLocale(folder);
+  char printed[32];
+  std::snprintf(printed, sizeof printed, "%.1f", 1.5);
   const Text text = RealToText(1.5);
   std::setlocale(LC_NUMERIC, "C");
-  if (set == nullptr) GTEST_SKIP() << "no locale with a decimal comma installed";
+  std::filesystem::remove_all(folder);
+  if (!set) GTEST_SKIP() << "no locale with a decimal comma available";
+  ASSERT_STREQ(printed, "1,5") << "the locale did not take effect";
   EXPECT_EQ(text, "1.5");
 }
 
