@@ -7,11 +7,13 @@ namespace base {
 
 // Writes `bytes` to `path` atomically: the bytes go to a new file in the same folder which
 // then replaces `path` by rename. True on success. False for an empty path, a missing
-// folder or any error; the earlier file at `path` is then intact and nothing partial stays.
-// Creates no folders.
+// folder, a path that names a folder or ends in "/", or any error; the earlier file at
+// `path` is then intact and nothing partial stays. Creates no folders. A replaced file keeps
+// its permission bits; a new one gets 0666 less the umask.
 bool WriteFileBytes(const Text& path, const ByteBuffer& bytes);
 
-// The whole file, or false when it cannot be read. Refuses files over `maxBytes`.
+// The whole regular file, or false (with `bytes` empty) when it cannot be read. Refuses
+// files over `maxBytes`.
 bool ReadFileBytes(const Text& path, ByteBuffer& bytes, std::size_t maxBytes);
 
 enum class FolderKind { desktop, temporaryFiles };

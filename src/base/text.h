@@ -16,8 +16,9 @@ using ByteBuffer = std::vector<unsigned char>;
 int TextLength(const Text& text);
 
 // 1-based position of the first occurrence of `sought` at or after `start` (below 1 counts
-// as 1), or -1. Matches never begin on the second byte of a double-byte character.
-// `ignoreCase` folds ASCII letters only. An empty `sought` gives 1 while bytes
+// as 1), or -1. Matches never begin on the second byte of a double-byte character; a
+// `start` that falls on one moves on to the next character.
+// `ignoreCase` folds single-byte ASCII letters only. An empty `sought` gives 1 while bytes
 // remain from `start`, else -1.
 int FindText(const Text& text, const Text& sought, int start = 1, bool ignoreCase = false);
 
@@ -42,7 +43,7 @@ std::int32_t TextToInt(const Text& text);
 std::int64_t TextToInt64(const Text& text);
 
 // 0 stays 0; else halves away from zero at `decimals` places, after adding 1e-12 to the
-// scaled magnitude.
+// scaled magnitude. A result of 0 is +0, so it is never written "-0".
 double RoundReal(double value, int decimals);
 
 // The bytes before the first zero byte, or all of them; no code-page conversion.
