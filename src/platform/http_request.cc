@@ -253,24 +253,39 @@ class HttpRequest : public AutomationObject, public std::enable_shared_from_this
     return Status::ok;
   }
 
-  // The request's headers in the caller's order, each once. libcurl's own "Accept: */*" is
-  // kept out when the caller set none, so only what the caller set goes out.
+  // The request's headers in the caller's order, each once. Headers libcurl would add by
+  // itself ("Accept: */*", and "Proxy-Connection" through a proxy) are kept out when the
+  // caller set none, so exactly what the caller set goes out.
   HeaderList BuildHeaderList() const {
+    static const char* const kLibraryHeaders[] = {"Accept", "Proxy-Connection"};
     HeaderList list;
-    bool hasAccept = false;
     auto append = [&list](const std::string& line) {
       curl_slist* extended = curl_slist_append(list.get(), line.c_str());
       if (extended == nullptr) return false;
-      list.release();
+      static_cast<void>(list.release());
       list.reset(extended);
       return true;
     };
+    // libcurl puts a caller's "Host" first, in its own slot. An empty "Host:" entry ahead of
+    // everything empties that slot, and the caller's Host then goes out in its own place.
+    // On a redirect to another host libcurl names that host itself and drops the caller's.
+    for (const auto& header : headers_) {
+      if (EqualsIgnoringAsciiCase(header.first, "Host")) {
+        if (!append("Host:")) return nullptr;
+        break;
+      }
+    }
     for (const auto& [name, value] : headers_) {
-      if (EqualsIgnoringAsciiCase(name, "Accept")) hasAccept = true;
       // "Name:" alone would remove the header; "Name;" sends it with an empty value.
       if (!append(value.empty() ? name + ";" : name + ": " + value)) return nullptr;
     }
-    if (!hasAccept && !append("Accept:")) return nullptr;
+    for (const char* libraryHeader : kLibraryHeaders) {
+      bool setByCaller = false;
+      for (const auto& header : headers_) {
+        if (EqualsIgnoringAsciiCase(header.first, libraryHeader)) setByCaller = true;
+      }
+      if (!setByCaller && !append(std::string(libraryHeader) + ":")) return nullptr;
+    }
     return list;
   }
 
