@@ -34,5 +34,8 @@ run: build
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then echo "make run: no display (set DISPLAY, or use xvfb-run make run)"; exit 1; fi
 	./$(BUILD)/velkaro
 
+demo: build
+	BUILD=$(BUILD) scripts/demo
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
