@@ -104,12 +104,16 @@ void MainWindow::ShowByPlacement() {
 
 void MainWindow::MaximiseToWorkArea() {
   if (isMinimized() || isMaximized()) showNormal();
-  if (const QScreen* screen = ScreenNearest(frameGeometry())) {
-    // Also covers a window system that does not maximise by itself.
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    setGeometry(screen->availableGeometry().marginsRemoved(frame));
-  }
+  const QScreen* screen = ScreenNearest(frameGeometry());
+  const QRect workArea = screen != nullptr ? screen->availableGeometry() : QRect();
+  // Placed before it is shown, for a window system that does not maximise by itself.
+  if (screen != nullptr) setGeometry(workArea);
   showMaximized();
+  // Now that the frame may be known, the outer rectangle is made exactly the work area.
+  if (screen != nullptr && windowHandle() != nullptr && frameGeometry() != workArea) {
+    setGeometry(workArea.marginsRemoved(windowHandle()->frameMargins()));
+  }
+  show();
 }
 
 void MainWindow::PreviewSelectedRow() {
