@@ -340,7 +340,11 @@ class HttpRequest : public AutomationObject, public std::enable_shared_from_this
       if (outcome) break;
       if (running == 0) break;  // finished without a message: treat as failed
       if (curl_multi_poll(multi_, nullptr, 0, kSliceMilliseconds, nullptr) != CURLM_OK) break;
-      CallWaitHook();
+      try {
+        CallWaitHook();
+      } catch (...) {
+        break;  // a failing hook ends the wait like an abandoned one
+      }
       if (WaitsAbandoned()) break;
     }
     curl_multi_remove_handle(multi_, easy_);

@@ -19,11 +19,14 @@ void SetWaitHook(std::function<void()> hook) { InstalledHook() = std::move(hook)
 
 void CallWaitHook() {
   if (insideHook || !InstalledHook()) return;
-  insideHook = true;
+  // Cleared however the hook ends, so a hook that throws does not silence later waits.
+  struct InsideHook {
+    InsideHook() { insideHook = true; }
+    ~InsideHook() { insideHook = false; }
+  } inside;
   // A copy: the hook may install another hook while it runs.
   std::function<void()> hook = InstalledHook();
   hook();
-  insideHook = false;
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -325,6 +326,17 @@ TEST_F(HttpRequestTest, RunsTheWaitHookWhileAnAnswerIsSlow) {
   request_.Body(body);
   EXPECT_EQ(body, "late");
   EXPECT_GT(calls, 0);
+}
+
+TEST_F(HttpRequestTest, AHookThatThrowsFailsThatRequestOnly) {
+  ASSERT_TRUE(shop_->AddRoute({.url = "http://item.jd.com/slow", .body = "late", .delayMs = 300}));
+  SetWaitHook([] { throw std::runtime_error("window gone"); });
+  EXPECT_NE(request_.Get("http://item.jd.com/slow"), Status::ok);
+
+  int calls = 0;
+  SetWaitHook([&calls] { ++calls; });
+  EXPECT_EQ(request_.Get("http://item.jd.com/slow"), Status::ok);
+  EXPECT_GT(calls, 0) << "the hook still runs after one has thrown";
 }
 
 TEST_F(HttpRequestTest, AnAbandonedWaitFailsTheRequestAndSurvivesRelease) {
