@@ -1,0 +1,280 @@
+// Writes the tiny pictures the picture-size corpora started from, one folder per harness:
+//   fuzz_seeds <folder>   →   <folder>/<harness>/<name>
+// Each is a valid picture (checked here) a few pixels in size, so the fuzzer begins inside every branch
+// of the readers rather than at their signature checks.
+#include <png.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "base/picture_size.h"
+#include "support/picture_maker.h"
+
+namespace {
+
+using base::ByteBuffer;
+
+void Put16(ByteBuffer& out, unsigned value) {
+  out.push_back(static_cast<unsigned char>(value & 0xFF));
+  out.push_back(static_cast<unsigned char>((value >> 8) & 0xFF));
+}
+
+void Put32(ByteBuffer& out, std::uint32_t value) {
+  Put16(out, value & 0xFFFF);
+  Put16(out, value >> 16);
+}
+
+ByteBuffer Jpeg(int width, int height, bool grey, bool progressive) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = static_cast<JDIMENSION>(width);
+  info.image_height = static_cast<JDIMENSION>(height);
+  info.input_components = grey ? 1 : 3;
+  info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 50, TRUE);
+  if (progressive) jpeg_simple_progression(&info);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
+  for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<unsigned char>(i * 37);
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  ByteBuffer out(buffer, buffer + size);
+  jpeg_destroy_compress(&info);
+  std::free(buffer);
+  return out;
+}
+
+void AppendPng(png_structp png, png_bytep data, png_size_t length) {
+  auto* out = static_cast<ByteBuffer*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+
+// A PNG through the classic writer, which can also interlace and write palettes.
+ByteBuffer Png(int width, int height, int colorType, int bitDepth, bool interlaced) {
+  ByteBuffer out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png)) != 0) throw std::runtime_error("png write");
+  png_set_write_fn(png, &out, AppendPng, nullptr);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+               bitDepth, colorType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (colorType == PNG_COLOR_TYPE_PALETTE) {
+    png_color palette[4] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    png_set_PLTE(png, info, palette, 4);
+  }
+  png_write_info(png, info);
+  const int passes = png_set_interlace_handling(png);
+  std::vector<unsigned char> row(png_get_rowbytes(png, info));
+  for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<unsigned char>(i & 0x11);
+  for (int pass = 0; pass < passes; ++pass) {
+    for (int y = 0; y < height; ++y) png_write_row(png, row.data());
+  }
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+// A GIF with a graphic control extension and an application extension before its image.
+ByteBuffer GifWithExtensions() {
+  ByteBuffer gif = support::MakeGif(2, 2);
+  const std::size_t imageAt = 13 + 3 * 256;
+  const ByteBuffer extensions = {0x21, 0xF9, 4, 1, 0, 0, 0, 0,  //
+                                 0x21, 0xFF, 3, 'A', 'B', 'C', 1, 'x', 0};
+  gif.insert(gif.begin() + static_cast<std::ptrdiff_t>(imageAt), extensions.begin(),
+             extensions.end());
+  return gif;
+}
+
+// A GIF with a 4-entry table and LZW codes of 3 bits, so codes grow as the table fills.
+ByteBuffer SmallGif() {
+  return {'G', 'I', 'F', '8', '7', 'a', 3, 0, 2, 0, 0x81, 0, 0,   // screen, 4 colours
+          0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 255, 0,          // colour table
+          0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0,                       // image 3 × 2
+          2, 3, 0x84, 0x0D, 0x05, 0,                             // LZW data
+          0x3B};
+}
+
+// The DIB info header (40 bytes) of a width × height bitmap.
+ByteBuffer InfoHeader(std::int32_t width, std::int32_t height, unsigned bits,
+                      std::uint32_t compression, std::uint32_t colorsUsed) {
+  ByteBuffer out;
+  Put32(out, 40);
+  Put32(out, static_cast<std::uint32_t>(width));
+  Put32(out, static_cast<std::uint32_t>(height));
+  Put16(out, 1);
+  Put16(out, bits);
+  Put32(out, compression);
+  Put32(out, 0);
+  Put32(out, 2835);
+  Put32(out, 2835);
+  Put32(out, colorsUsed);
+  Put32(out, 0);
+  return out;
+}
+
+// A bitmap file around an info header, a table and pixel data.
+ByteBuffer Bmp(const ByteBuffer& header, const ByteBuffer& table, const ByteBuffer& pixels) {
+  const auto offset = static_cast<std::uint32_t>(14 + header.size() + table.size());
+  ByteBuffer out = {'B', 'M'};
+  Put32(out, offset + static_cast<std::uint32_t>(pixels.size()));
+  Put32(out, 0);
+  Put32(out, offset);
+  out.insert(out.end(), header.begin(), header.end());
+  out.insert(out.end(), table.begin(), table.end());
+  out.insert(out.end(), pixels.begin(), pixels.end());
+  return out;
+}
+
+std::vector<std::pair<std::string, ByteBuffer>> Bitmaps() {
+  std::vector<std::pair<std::string, ByteBuffer>> out;
+  out.emplace_back("24bit.bmp", support::MakeBmp(3, 2));
+  out.emplace_back("8bit-topdown.bmp",
+                   Bmp(InfoHeader(3, -2, 8, 0, 2), ByteBuffer(8, 0x40), ByteBuffer(8, 1)));
+  out.emplace_back("1bit.bmp", Bmp(InfoHeader(9, 2, 1, 0, 0), ByteBuffer(8, 0x80), ByteBuffer(8, 0xAA)));
+  out.emplace_back("rle8.bmp", Bmp(InfoHeader(4, 3, 8, 1, 2), ByteBuffer(8, 0x10),
+                                   {4, 1, 0, 0, 0, 3, 1, 0, 1, 0, 0, 2, 1, 1, 0, 0, 0, 1}));
+  out.emplace_back("rle4.bmp", Bmp(InfoHeader(5, 2, 4, 2, 3), ByteBuffer(12, 0x20),
+                                   {5, 0x12, 0, 0, 0, 5, 0x12, 0x10, 0x20, 0, 0, 1}));
+  ByteBuffer masks;
+  Put32(masks, 0xF800);
+  Put32(masks, 0x07E0);
+  Put32(masks, 0x001F);
+  out.emplace_back("16bit-fields.bmp", Bmp(InfoHeader(2, 2, 16, 3, 0), masks, ByteBuffer(8, 7)));
+  out.emplace_back("32bit.bmp", Bmp(InfoHeader(2, 1, 32, 0, 0), {}, ByteBuffer(8, 9)));
+  ByteBuffer core;
+  Put32(core, 12);
+  Put16(core, 2);
+  Put16(core, 2);
+  Put16(core, 1);
+  Put16(core, 4);
+  out.emplace_back("core-4bit.bmp", Bmp(core, ByteBuffer(48, 3), ByteBuffer(8, 0x11)));
+  return out;
+}
+
+// An icon (type 1) or cursor (type 2) directory of one entry around `image`.
+ByteBuffer Icon(std::uint16_t type, unsigned char width, unsigned char height,
+                const ByteBuffer& image) {
+  ByteBuffer out;
+  Put16(out, 0);
+  Put16(out, type);
+  Put16(out, 1);
+  out.push_back(width);
+  out.push_back(height);
+  out.push_back(0);
+  out.push_back(0);
+  Put16(out, 1);
+  Put16(out, 32);
+  Put32(out, static_cast<std::uint32_t>(image.size()));
+  Put32(out, 22);
+  out.insert(out.end(), image.begin(), image.end());
+  return out;
+}
+
+// A header-less icon bitmap: info header with doubled height, colour rows, mask rows.
+ByteBuffer IconBitmap(int width, int height, unsigned bits) {
+  ByteBuffer out = InfoHeader(width, 2 * height, bits, 0, 0);
+  if (bits <= 8) out.resize(out.size() + (4u << bits), 0x55);
+  const std::size_t colorStride = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
+  const std::size_t maskStride = (static_cast<std::size_t>(width) + 31) / 32 * 4;
+  out.resize(out.size() + (colorStride + maskStride) * static_cast<std::size_t>(height), 0x33);
+  return out;
+}
+
+// A PCX picture; `rows` of run-length data follow the header (and the palette after them
+// for a version-5 8-bit picture).
+ByteBuffer Pcx(unsigned version, unsigned bits, unsigned planes, unsigned width, unsigned height,
+               unsigned bytesPerLine) {
+  ByteBuffer out = {0x0A, static_cast<unsigned char>(version), 1, static_cast<unsigned char>(bits)};
+  Put16(out, 0);
+  Put16(out, 0);
+  Put16(out, width - 1);
+  Put16(out, height - 1);
+  out.resize(65, 0);
+  out.push_back(static_cast<unsigned char>(planes));
+  Put16(out, bytesPerLine);
+  out.resize(128, 0);
+  for (unsigned row = 0; row < height * planes; ++row) {
+    out.push_back(static_cast<unsigned char>(0xC0 | bytesPerLine));  // one run per line
+    out.push_back(0x5A);
+  }
+  if (version == 5 && bits == 8 && planes == 1) {
+    out.push_back(0x0C);
+    out.resize(out.size() + 768, 0x21);
+  }
+  return out;
+}
+
+void Write(const std::filesystem::path& folder, const std::string& name, const ByteBuffer& bytes) {
+  std::filesystem::create_directories(folder);
+  std::ofstream file(folder / name, std::ios::binary);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!file) throw std::runtime_error("cannot write " + (folder / name).string());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: fuzz_seeds <folder>\n");
+    return 2;
+  }
+  const std::filesystem::path root = argv[1];
+  std::vector<std::pair<std::string, std::vector<std::pair<std::string, ByteBuffer>>>> sets;
+  sets.push_back({"jpeg_size_fuzzer",
+                  {{"baseline.jpg", support::MakeJpeg(3, 2, 50)},
+                   {"grey.jpg", Jpeg(9, 3, true, false)},
+                   {"progressive.jpg", Jpeg(17, 9, false, true)}}});
+  sets.push_back({"png_size_fuzzer",
+                  {{"rgb.png", support::MakePng(3, 2)},
+                   {"interlaced.png", Png(9, 9, PNG_COLOR_TYPE_RGB, 8, true)},
+                   {"palette.png", Png(5, 3, PNG_COLOR_TYPE_PALETTE, 2, false)},
+                   {"grey16.png", Png(2, 2, PNG_COLOR_TYPE_GRAY_ALPHA, 16, false)}}});
+  sets.push_back({"gif_size_fuzzer",
+                  {{"small.gif", SmallGif()},
+                   {"8bit.gif", support::MakeGif(3, 2)},
+                   {"extensions.gif", GifWithExtensions()}}});
+  sets.push_back({"bmp_size_fuzzer", Bitmaps()});
+  sets.push_back({"icon_size_fuzzer",
+                  {{"32bit.ico", Icon(1, 2, 2, IconBitmap(2, 2, 32))},
+                   {"4bit.ico", Icon(1, 3, 2, IconBitmap(3, 2, 4))},
+                   {"png.ico", Icon(1, 0, 0, support::MakePng(3, 2))},
+                   {"1bit.cur", Icon(2, 9, 1, IconBitmap(9, 1, 1))}}});
+  sets.push_back({"pcx_size_fuzzer",
+                  {{"8bit-palette.pcx", Pcx(5, 8, 1, 4, 2, 4)},
+                   {"1bit-4planes.pcx", Pcx(2, 1, 4, 9, 2, 2)},
+                   {"24bit.pcx", Pcx(5, 8, 3, 3, 2, 4)}}});
+  // The dispatch sees one of each.
+  std::vector<std::pair<std::string, ByteBuffer>> all;
+  for (const auto& [harness, seeds] : sets) all.push_back(seeds.front());
+  sets.push_back({"picture_size_fuzzer", all});
+
+  for (const auto& [harness, seeds] : sets) {
+    for (const auto& [name, bytes] : seeds) {
+      // A seed that does not decode would start the fuzzer outside the reader it aims at.
+      if (base::DecodePictureSize(bytes.data(), bytes.size()).width == 0) {
+        std::fprintf(stderr, "fuzz_seeds: %s does not decode\n", name.c_str());
+        return 1;
+      }
+      Write(root / harness, name, bytes);
+    }
+  }
+  return 0;
+}
