@@ -55,7 +55,7 @@ class RegExpEngine : public AutomationObject {
   }
 
   // Runs the current pattern and options over the string form of `subject`.
-  Status Run(const Variant& subject, MatchList& matches) const {
+  Status RunPattern(const Variant& subject, MatchList& matches) const {
     std::optional<std::u16string> text = ConvertToString(subject);
     if (!text) return Status::typeMismatch;
     return FindMatches(pattern_, options_,
@@ -65,7 +65,7 @@ class RegExpEngine : public AutomationObject {
   Status Execute(std::vector<Variant>& arguments, Variant& result) const {
     if (arguments.size() != 1) return Status::badParameterCount;
     auto matches = std::make_shared<MatchList>();
-    Status status = Run(arguments[0], *matches);
+    Status status = RunPattern(arguments[0], *matches);
     if (status != Status::ok) return status;
     result = NewMatchCollection(std::move(matches));
     return Status::ok;
@@ -76,7 +76,7 @@ class RegExpEngine : public AutomationObject {
     std::optional<std::u16string> replacement = ConvertToString(arguments[1]);
     if (!replacement) return Status::typeMismatch;
     MatchList matches;
-    Status status = Run(arguments[0], matches);
+    Status status = RunPattern(arguments[0], matches);
     if (status != Status::ok) return status;
     const std::u16string& subject = *matches.subject;
     std::u16string out;
