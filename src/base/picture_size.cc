@@ -1,6 +1,7 @@
 #include "base/picture_size.h"
 
 #include <cstring>
+#include <mutex>
 
 #include "base/bmp_size.h"
 #include "base/files.h"
@@ -21,10 +22,27 @@ bool StartsWith(const unsigned char* data, std::size_t size, const void* prefix,
   return size >= prefixSize && std::memcmp(data, prefix, prefixSize) == 0;
 }
 
+// Files up to this size are remembered after decoding (see FilePictureSize).
+constexpr std::size_t kMaxRememberedBytes = std::size_t{64} << 20;
+
+// Callers ask for the width and then the height of the same file, and each call reads the
+// file anew. The bytes of the last decoded file are kept with its size, so when the second
+// read finds exactly the same bytes the decode is not repeated; any change to the file
+// gives different bytes and a fresh decode.
 PictureSize FilePictureSize(const Text& path) {
+  static std::mutex mutex;
+  static ByteBuffer lastBytes;
+  static PictureSize lastSize;
   ByteBuffer bytes;
   if (!ReadFileBytes(path, bytes, kMaxPictureFileBytes)) return {};
-  return DecodePictureSize(bytes.data(), bytes.size());
+  const std::lock_guard<std::mutex> lock(mutex);
+  if (bytes == lastBytes) return lastSize;
+  const PictureSize size = DecodePictureSize(bytes.data(), bytes.size());
+  if (bytes.size() <= kMaxRememberedBytes) {
+    lastBytes = std::move(bytes);
+    lastSize = size;
+  }
+  return size;
 }
 
 }  // namespace
