@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 #include "base/bmp_size.h"
 #include "base/files.h"
