@@ -2,10 +2,7 @@
 // file, as the probe does: the first call decodes, the second reads the file again and finds
 // the bytes it decoded last. "decode only" is one DecodePictureSize over bytes in memory.
 //
-// Not built by CMake. Build and run by hand from the project folder (one command line):
-//   g++ -std=c++20 -O2 -Isrc -Itests bench/picture_size_bench.cc src/base/*.cc
-//       tests/support/picture_maker.cc -ljpeg -lpng -lz -o /tmp/picture_size_bench
-//   /tmp/picture_size_bench [folder for the two scratch files, default /tmp]
+//   picture_size_bench [folder for the two scratch files, default /tmp]
 #include <chrono>
 #include <cstdint>
 #include <cstdio>

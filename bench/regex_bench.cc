@@ -1,9 +1,5 @@
 // Times the collection's use of the regular-expression object: the image pattern over a
 // 2 MB single-line big-image page with 1,000 entries, then the path of every entry.
-//
-// Built by hand against a Release build of the core library in <build>, for example:
-//   g++ -std=c++20 -O2 -I src bench/regex_bench.cc <build>/src/libvelkaro_core.a
-//       $(pkg-config --libs libpcre2-16) -lcurl -lpng -ljpeg -lz -o /tmp/regex_bench
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
