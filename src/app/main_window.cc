@@ -104,16 +104,14 @@ void MainWindow::ShowByPlacement() {
 
 void MainWindow::MaximiseToWorkArea() {
   if (isMinimized() || isMaximized()) showNormal();
-  const QScreen* screen = ScreenNearest(frameGeometry());
-  const QRect workArea = screen != nullptr ? screen->availableGeometry() : QRect();
-  // Placed before it is shown, for a window system that does not maximise by itself.
-  if (screen != nullptr) setGeometry(workArea);
-  showMaximized();
-  // Now that the frame may be known, the outer rectangle is made exactly the work area.
-  if (screen != nullptr && windowHandle() != nullptr && frameGeometry() != workArea) {
-    setGeometry(workArea.marginsRemoved(windowHandle()->frameMargins()));
+  if (const QScreen* screen = ScreenNearest(frameGeometry())) {
+    // The outer rectangle becomes the work area also on a window system that does not
+    // maximise by itself; the frame is as far as the window system has told it yet.
+    create();
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    setGeometry(screen->availableGeometry().marginsRemoved(frame));
   }
-  show();
+  showMaximized();
 }
 
 void MainWindow::PreviewSelectedRow() {
