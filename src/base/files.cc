@@ -49,7 +49,7 @@ bool WriteAll(int fd, const ByteBuffer& bytes) {
 
 }  // namespace
 
-bool WriteFileBytes(const Text& path, const ByteBuffer& bytes) {
+bool WriteFileBytes(const Text& path, const ByteBuffer& bytes, Durability durability) {
   if (path.empty() || path.back() == '/' || path.find('\0') != Text::npos) return false;
   const std::size_t slash = path.rfind('/');
   const Text folder = slash == Text::npos ? Text(".") : path.substr(0, slash + 1);
@@ -72,7 +72,7 @@ bool WriteFileBytes(const Text& path, const ByteBuffer& bytes) {
   bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes);
   // Flush to the disk before the rename, so that a crash leaves the old or the new file,
   // never an empty one. File systems without sync support answer EINVAL.
-  while (ok && fsync(fd) != 0) {
+  while (ok && durability == Durability::flushed && fsync(fd) != 0) {
     if (errno == EINTR) continue;
     if (errno != EINVAL && errno != EROFS) ok = false;
     break;

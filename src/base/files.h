@@ -10,7 +10,11 @@ namespace base {
 // folder, a path that names a folder or ends in "/", or any error; the earlier file at
 // `path` is then intact and nothing partial stays. Creates no folders. A replaced file keeps
 // its permission bits; a new one gets 0666 less the umask.
-bool WriteFileBytes(const Text& path, const ByteBuffer& bytes);
+// `Durability::flushed` waits for the bytes to reach the disk before the rename, so a crash
+// leaves the old or the new file; `unflushed` skips that wait, for scratch files.
+enum class Durability { flushed, unflushed };
+bool WriteFileBytes(const Text& path, const ByteBuffer& bytes,
+                    Durability durability = Durability::flushed);
 
 // The whole regular file, or false (with `bytes` empty) when it cannot be read. Refuses
 // files over `maxBytes`.

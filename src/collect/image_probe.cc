@@ -33,8 +33,9 @@ void ProbeImageRow(ImageList& imageList, int rowIndex, const base::Text& imageAd
   const base::Text path = TempImagePath();
   int width = 0;
   int height = 0;
-  // Only a file this probe wrote is measured, never what an earlier row left there.
-  if (base::WriteFileBytes(path, web::ReadResponseBody())) {
+  // Only a file this probe wrote is measured, never what an earlier row left there. The file
+  // is scratch, rewritten for every row: waiting for the disk would only slow the listing.
+  if (base::WriteFileBytes(path, web::ReadResponseBody(), base::Durability::unflushed)) {
     width = base::ImageWidth(path);
     height = base::ImageHeight(path);
   }

@@ -144,6 +144,23 @@ TEST_F(FilesTest, FailedWriteLeavesEarlierFileIntact) {
   EXPECT_EQ(Names(), std::set<std::string>{"a.jpg"});
 }
 
+// Skipping the wait for the disk keeps every other promise: whole replacement, nothing
+// left behind, and an intact earlier file when the write fails.
+TEST_F(FilesTest, UnflushedWriteIsStillAtomic) {
+  std::ofstream(Path("JDtemp.jpg")) << "earlier and longer";
+  ASSERT_TRUE(WriteFileBytes(Path("JDtemp.jpg"), Bytes("new"), Durability::unflushed));
+  EXPECT_EQ(Contents(Path("JDtemp.jpg")), "new");
+  const int status = InChild([this] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1000, 1000};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
+    return WriteFileBytes(Path("JDtemp.jpg"), ByteBuffer(5000, 'x'), Durability::unflushed) ? 1 : 0;
+  });
+  EXPECT_EQ(status, 0) << "the write should have failed";
+  EXPECT_EQ(Contents(Path("JDtemp.jpg")), "new");
+  EXPECT_EQ(Names(), std::set<std::string>{"JDtemp.jpg"});
+}
+
 TEST_F(FilesTest, ReadsWithinTheLimitOnly) {
   std::ofstream(Path("five")) << "12345";
   std::ofstream(Path("empty"));
