@@ -12,6 +12,8 @@
 #include "app/exit_routines.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "collect/image_collection.h"
+#include "collect/image_saving.h"
 #include "platform/apartment.h"
 #include "platform/wait_hook.h"
 #include "web/shared_request.h"
@@ -55,7 +57,10 @@ std::unique_ptr<MainWindow> CreateMainWindow(QString& failure) {
     failure = QStringLiteral("there is no screen to show the main window on");
     return nullptr;
   }
-  return std::make_unique<MainWindow>();
+  auto window = std::make_unique<MainWindow>();
+  window->SetCollectAction(collect::CollectButtonClicked);
+  window->SetSaveAllAction(collect::SaveAllImages);
+  return window;
 }
 
 void LoadMainWindow(MainWindow& window) {
@@ -66,6 +71,7 @@ void LoadMainWindow(MainWindow& window) {
 
 int RunProgram(QApplication& application, const WindowFactory& createWindow) {
   UseProxyOfEnvironment();
+  platform::SetWaitsAbandoned(false);
   platform::InitializeOle();
   web::AllocateSharedRequest();
   ExitRoutines().Register(web::ReleaseSharedRequest);

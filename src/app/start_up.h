@@ -22,7 +22,8 @@ void PrepareProcess();
 // names; none when it is empty or has no host. libcurl's default port 1080 applies.
 std::optional<QNetworkProxy> ProxyFromVariable(const QString& httpProxy);
 
-// Creates the main window, hidden; null with `failure` saying why when it cannot.
+// Creates the main window, hidden, with its two action buttons collecting and saving;
+// null with `failure` saying why when it cannot.
 using WindowFactory = std::function<std::unique_ptr<MainWindow>(QString& failure)>;
 std::unique_ptr<MainWindow> CreateMainWindow(QString& failure);
 

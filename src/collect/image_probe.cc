@@ -2,6 +2,7 @@
 
 #include "base/files.h"
 #include "base/picture_size.h"
+#include "platform/wait_hook.h"
 #include "web/shared_request.h"
 
 namespace collect {
@@ -27,6 +28,7 @@ base::Text ResolutionText(int width, int height) {
 
 void ProbeImageRow(ImageList& imageList, int rowIndex, const base::Text& imageAddress) {
   web::SendGet(imageAddress, web::ImageHeaders);
+  if (platform::WaitsAbandoned()) return;  // the program is closing: touch nothing more
   imageList.SetCellText(rowIndex, 2, web::ReadResponseHeader("Content-Type"));
   imageList.SetCellText(rowIndex, 3, SizeText(web::ReadResponseHeader("Content-Length")));
 
