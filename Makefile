@@ -54,5 +54,12 @@ run: build
 demo: build
 	BUILD=$(BUILD) scripts/demo
 
+# Benchmarks (bench/): Release build with the window, figures printed; see BENCHMARKS.md.
+BENCH_BUILD ?= build-bench
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELKARO_BENCH=ON
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target benchmarks
+	BUILD=$(BENCH_BUILD) bench/run.sh
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
