@@ -16,18 +16,6 @@ struct Entry {
   ClassFactory factory;  // empty once unregistered; ids stay stable
 };
 
-char16_t FoldAscii(char16_t unit) {
-  return (unit >= u'A' && unit <= u'Z') ? static_cast<char16_t>(unit - u'A' + u'a') : unit;
-}
-
-bool SameProgId(const std::u16string& a, const std::u16string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
-}
-
 // The standard classes accept every server set: they always run in process.
 template <typename MakeObject>
 ClassFactory InProcessFactory(MakeObject makeObject) {
@@ -52,7 +40,7 @@ struct Registry {
 
   Entry* Find(const std::u16string& progId) {
     for (Entry& entry : entries) {
-      if (entry.factory && SameProgId(entry.progId, progId)) return &entry;
+      if (entry.factory && SameNameIgnoringAsciiCase(entry.progId, progId)) return &entry;
     }
     return nullptr;
   }

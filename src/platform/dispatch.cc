@@ -9,7 +9,9 @@ char16_t FoldAscii(char16_t unit) {
   return (unit >= u'A' && unit <= u'Z') ? static_cast<char16_t>(unit - u'A' + u'a') : unit;
 }
 
-bool SameName(const std::u16string& a, const std::u16string& b) {
+}  // namespace
+
+bool SameNameIgnoringAsciiCase(const std::u16string& a, const std::u16string& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
@@ -17,14 +19,12 @@ bool SameName(const std::u16string& a, const std::u16string& b) {
   return true;
 }
 
-}  // namespace
-
 const MemberInfo* FindMember(const DispatchObject& object, const std::u16string& name,
                              InvokeKind kind) {
   const std::vector<MemberInfo>* members = object.TypeInformation();
   if (members == nullptr) return nullptr;
   for (const MemberInfo& member : *members) {
-    if (member.kind == kind && SameName(member.name, name)) return &member;
+    if (member.kind == kind && SameNameIgnoringAsciiCase(member.name, name)) return &member;
   }
   return nullptr;
 }

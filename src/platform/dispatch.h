@@ -48,6 +48,10 @@ class DispatchObject {
   virtual Status Run() { return Status::ok; }
 };
 
+// True when `a` and `b` are the same name, ASCII letters matching either case, as
+// automation names and ProgIDs are compared.
+bool SameNameIgnoringAsciiCase(const std::u16string& a, const std::u16string& b);
+
 // The member of `kind` named `name` (ASCII letters match either case), or nullptr.
 const MemberInfo* FindMember(const DispatchObject& object, const std::u16string& name,
                              InvokeKind kind);
