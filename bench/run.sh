@@ -14,6 +14,8 @@ export TMPDIR="$work"
 
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores"
 echo "Date:    $(date)"
+# Other work on the machine shows in every figure; say how busy it was.
+echo "Load:    $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 minutes)"
 "$build/sample_pictures" bench "$work/pictures"
 echo "Pictures: $(wc -l < "$work/pictures/manifest.tsv") files, $(du -sk "$work/pictures" | cut -f1) KB"
 
