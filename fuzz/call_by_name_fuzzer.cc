@@ -1,11 +1,10 @@
 // Calls by member name with arbitrary names, kinds and argument variants, against a real
 // regular-expression engine (and the match objects it hands out) and small fake objects.
-// Each input is a script of up to kMaxCalls calls; what the calls give back joins the pool
-// of objects later calls aim at. Checked: nothing crashes, leaks or raises; a call on no
-// object fails; a property write that succeeded reads back; a match collection is
-// consistent with its subject.
-#include <fuzzer/FuzzedDataProvider.h>
-
+// Each input is a script of up to kMaxCalls calls (its format is in LLVMFuzzerTestOneInput);
+// what the calls give back joins the pool of objects later calls aim at. Checked: nothing
+// crashes, leaks or raises; a call on no object fails; a property write that succeeded
+// reads back; a match collection is consistent with its subject and with "Replace".
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -36,7 +35,6 @@ using platform::Variant;
 
 constexpr int kMaxCalls = 24;
 constexpr std::size_t kMaxPool = 12;
-constexpr std::size_t kMaxStringLength = 200;
 
 // Members of every object in play, and a few that no object has.
 const char* const kNames[] = {
@@ -141,19 +139,52 @@ class StaleObject : public DispatchObject {
                                       {u"Run", InvokeKind::method, 0, 0}};
 };
 
-base::Text PickName(FuzzedDataProvider& input) {
-  if (input.ConsumeIntegralInRange(0, 7) == 0) return input.ConsumeRandomLengthString(24);
-  base::Text name = kNames[input.ConsumeIntegralInRange<std::size_t>(0, std::size(kNames) - 1)];
-  // Names match whatever the ASCII letter case.
-  if (input.ConsumeBool()) {
+// Reads the script front to back; past the end every read gives zeros.
+class Script {
+ public:
+  Script(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+  bool AtEnd() const { return pos_ >= size_; }
+  std::uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+  std::size_t Pick(std::size_t count) { return Byte() % count; }
+
+  // A length byte, then that many bytes (fewer when the script ends).
+  std::string String() {
+    const std::size_t length = std::min<std::size_t>(Byte(), size_ - std::min(pos_, size_));
+    std::string bytes(reinterpret_cast<const char*>(data_ + pos_), length);
+    pos_ += length;
+    return bytes;
+  }
+
+  template <typename T>
+  T Raw() {
+    T value{};
+    unsigned char* out = reinterpret_cast<unsigned char*>(&value);
+    for (std::size_t i = 0; i < sizeof value; ++i) out[i] = Byte();
+    return value;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+};
+
+// A name byte below 0xF0 picks a known name (bit 7 writes it in capitals); else a raw
+// name follows.
+base::Text PickName(Script& script) {
+  const std::uint8_t pick = script.Byte();
+  if (pick >= 0xF0) return script.String();
+  base::Text name = kNames[(pick & 0x7F) % std::size(kNames)];
+  if ((pick & 0x80) != 0) {
     for (char& c : name) {
-      if (c >= 'a' && c <= 'z' && input.ConsumeBool()) c = static_cast<char>(c - 'a' + 'A');
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
   }
   return name;
 }
 
-double PickReal(FuzzedDataProvider& input) {
+double PickReal(Script& script) {
   static const double kSpecial[] = {0.0,
                                     -0.0,
                                     0.5,
@@ -169,27 +200,27 @@ double PickReal(FuzzedDataProvider& input) {
                                     std::numeric_limits<double>::infinity(),
                                     -std::numeric_limits<double>::infinity(),
                                     std::numeric_limits<double>::quiet_NaN()};
-  if (input.ConsumeBool()) {
-    return kSpecial[input.ConsumeIntegralInRange<std::size_t>(0, std::size(kSpecial) - 1)];
-  }
-  return input.ConsumeFloatingPoint<double>();
+  const std::uint8_t pick = script.Byte();
+  if (pick < std::size(kSpecial)) return kSpecial[pick];
+  return script.Raw<double>();
 }
 
-Variant PickVariant(FuzzedDataProvider& input, const std::vector<ObjectRef>& pool) {
-  switch (input.ConsumeIntegralInRange(0, 8)) {
+// A type byte, then the value: see the cases.
+Variant PickVariant(Script& script, const std::vector<ObjectRef>& pool) {
+  switch (script.Pick(9)) {
     case 0:
       return Variant();
     case 1:
-      return input.ConsumeBool();
+      return (script.Byte() & 1) != 0;
     case 2:
-      return input.ConsumeIntegral<std::int32_t>();
+      return script.Raw<std::int32_t>();
     case 3:
-      return PickReal(input);
+      return PickReal(script);
     case 4:  // a text as a caller passes it: code page 936 to UTF-16
-      return web::TextToVariant(input.ConsumeRandomLengthString(kMaxStringLength));
+      return web::TextToVariant(script.String());
     case 5: {  // any UTF-16 code units, lone surrogates included
+      const std::string bytes = script.String();
       std::u16string wide;
-      const std::string bytes = input.ConsumeRandomLengthString(2 * kMaxStringLength);
       for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
         wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                              static_cast<unsigned char>(bytes[i + 1]) << 8));
@@ -197,13 +228,13 @@ Variant PickVariant(FuzzedDataProvider& input, const std::vector<ObjectRef>& poo
       return wide;
     }
     case 6: {
-      const std::string bytes = input.ConsumeRandomLengthString(64);
+      const std::string bytes = script.String();
       return base::ByteBuffer(bytes.begin(), bytes.end());
     }
     case 7:
       return ObjectRef();
     default:
-      return pool[input.ConsumeIntegralInRange<std::size_t>(0, pool.size() - 1)];
+      return pool[script.Pick(pool.size())];
   }
 }
 
@@ -241,10 +272,28 @@ int ToInt(const Variant& value) {
   return *number;
 }
 
-// A match collection from "Execute" over `subject`: counts, positions and texts agree.
-void CheckMatches(const ObjectRef& collection, const std::u16string& subject) {
+// A match collection from "Execute" over `subject`: counts, positions and texts agree, and
+// "Replace" with the same settings cuts out the same matches.
+void CheckMatches(const ObjectRef& engine, const ObjectRef& collection,
+                  const std::u16string& subject) {
   const int count = ToInt(web::GetProperty(collection, "Count"));
   FUZZ_CHECK(count >= 0);
+  if (!web::VariantToBool(web::GetProperty(engine, "Global"))) FUZZ_CHECK(count <= 1);
+  if (count <= 64) {
+    std::size_t matched = 0;
+    for (int i = 0; i < count; ++i) {
+      const ObjectRef match = web::VariantToObject(web::GetProperty(collection, "Item", {Variant(i)}));
+      FUZZ_CHECK(match != nullptr);
+      matched += static_cast<std::size_t>(ToInt(web::GetProperty(match, "Length")));
+    }
+    // The engine may hit its match limit on any run; only a finished run is compared.
+    const Variant removed = web::CallMethod(engine, "Replace", {Variant(subject), Variant(std::u16string())});
+    if (const std::u16string* rest = std::get_if<std::u16string>(&removed)) {
+      FUZZ_CHECK(rest->size() + matched == subject.size());
+    }
+    const Variant same = web::CallMethod(engine, "Replace", {Variant(subject), Variant(std::u16string(u"$&"))});
+    if (const std::u16string* text = std::get_if<std::u16string>(&same)) FUZZ_CHECK(*text == subject);
+  }
   FUZZ_CHECK(IsEmpty(web::GetProperty(collection, "Item", {Variant(count)})));
   FUZZ_CHECK(IsEmpty(web::GetProperty(collection, "Item", {Variant(-1)})));
   std::size_t previousEnd = 0;
@@ -295,19 +344,21 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  FuzzedDataProvider input(data, size);
+  Script script(data, size);
   const ObjectRef engine = platform::NewRegExpEngine();
   FUZZ_CHECK(engine != nullptr);
   std::vector<ObjectRef> pool = {engine, std::make_shared<FakeObject>(0),
                                  std::make_shared<OpaqueObject>(), std::make_shared<StaleObject>(),
                                  nullptr};
 
-  for (int call = 0; call < kMaxCalls && input.remaining_bytes() > 0; ++call) {
-    const int kind = input.ConsumeIntegralInRange(0, 2);
-    const ObjectRef target = pool[input.ConsumeIntegralInRange<std::size_t>(0, pool.size() - 1)];
-    const base::Text name = PickName(input);
-    std::vector<Variant> arguments(input.ConsumeIntegralInRange<std::size_t>(0, 4));
-    for (Variant& argument : arguments) argument = PickVariant(input, pool);
+  // Each call: a kind byte (get, put, method), a target byte, a name, an argument count
+  // byte, then the arguments.
+  for (int call = 0; call < kMaxCalls && !script.AtEnd(); ++call) {
+    const std::size_t kind = script.Pick(3);
+    const ObjectRef target = pool[script.Pick(pool.size())];
+    const base::Text name = PickName(script);
+    std::vector<Variant> arguments(script.Pick(5));
+    for (Variant& argument : arguments) argument = PickVariant(script, pool);
 
     Variant result;
     if (kind == 0) {
@@ -328,7 +379,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (target == engine && kind != 1 && SameNameAs(name, "Execute") && arguments.size() == 1) {
       if (ObjectRef matches = web::VariantToObject(result)) {
-        CheckMatches(matches, platform::ConvertToString(arguments[0]).value());
+        CheckMatches(engine, matches, platform::ConvertToString(arguments[0]).value());
       }
     }
     if (ObjectRef object = web::VariantToObject(result); object && pool.size() < kMaxPool) {

@@ -1,4 +1,5 @@
-// Writes the tiny pictures the picture-size corpora started from, one folder per harness:
+// Writes the tiny pictures the picture-size corpora started from, and the call scripts the
+// calls-by-name corpus started from, one folder per harness:
 //   fuzz_seeds <folder>   →   <folder>/<harness>/<name>
 // Each is a valid picture (checked here) a few pixels in size, so the fuzzer begins inside every branch
 // of the readers rather than at their signature checks.
@@ -222,6 +223,102 @@ ByteBuffer Pcx(unsigned version, unsigned bits, unsigned planes, unsigned width,
   return out;
 }
 
+// Scripts for the calls-by-name harness, in its format: per call a kind byte (0 get,
+// 1 put, 2 method), a pool index, a name index, an argument count and the arguments.
+class ScriptWriter {
+ public:
+  enum Kind { kGet = 0, kPut = 1, kMethod = 2 };
+  // Pool: 0 the engine, 1 a fake object, 2 an opaque one, 3 a stale one, 4 none, then each
+  // object a call gave back, in order.
+  enum Name { kIgnoreCase = 0, kMultiline, kGlobal, kPattern, kExecute, kReplace, kCount,
+              kItem, kValue, kFirstIndex, kLength, kSubMatches, kSingleline, kEcho, kSum,
+              kFail, kThrow, kChild, kBytes };
+
+  static ByteBuffer Bool(bool value) { return {1, static_cast<unsigned char>(value)}; }
+  static ByteBuffer Int(std::int32_t value) {
+    ByteBuffer out = {2};
+    Put32(out, static_cast<std::uint32_t>(value));
+    return out;
+  }
+  static ByteBuffer Special(unsigned char index) { return {3, index}; }
+  static ByteBuffer Text(const std::string& text) {
+    ByteBuffer out = {4, static_cast<unsigned char>(text.size())};
+    out.insert(out.end(), text.begin(), text.end());
+    return out;
+  }
+  static ByteBuffer Object(unsigned char index) { return {8, index}; }
+
+  ScriptWriter& Call(Kind kind, unsigned char target, Name name, std::vector<ByteBuffer> arguments = {}) {
+    out_.push_back(static_cast<unsigned char>(kind));
+    out_.push_back(target);
+    out_.push_back(static_cast<unsigned char>(name));
+    out_.push_back(static_cast<unsigned char>(arguments.size()));
+    for (const ByteBuffer& argument : arguments) out_.insert(out_.end(), argument.begin(), argument.end());
+    return *this;
+  }
+  ByteBuffer Bytes() const { return out_; }
+
+ private:
+  ByteBuffer out_;
+};
+
+std::vector<std::pair<std::string, ByteBuffer>> Scripts() {
+  using S = ScriptWriter;
+  std::vector<std::pair<std::string, ByteBuffer>> out;
+  // Groups that take part or not, then every way of reading the result.
+  out.emplace_back("groups", S()
+      .Call(S::kPut, 0, S::kPattern, {S::Text("(a)|b(c)?")})
+      .Call(S::kPut, 0, S::kGlobal, {S::Bool(true)})
+      .Call(S::kMethod, 0, S::kExecute, {S::Text("abcab\r\nbc")})
+      .Call(S::kGet, 5, S::kCount)
+      .Call(S::kGet, 5, S::kItem, {S::Int(1)})
+      .Call(S::kGet, 6, S::kSubMatches)
+      .Call(S::kGet, 7, S::kItem, {S::Special(3)})
+      .Call(S::kMethod, 0, S::kReplace, {S::Text("abcb"), S::Text("<$1|$2|$&|$`|$'|$$|$9|$01>")})
+      .Bytes());
+  // A pattern that backtracks without end: the match limit ends the run.
+  out.emplace_back("match-limit", S()
+      .Call(S::kPut, 0, S::kPattern, {S::Text("(a+)+$")})
+      .Call(S::kMethod, 0, S::kExecute, {S::Text(std::string(40, 'a') + "b")})
+      .Bytes());
+  // Options written as other types; anchors at each line break; empty matches.
+  out.emplace_back("options", S()
+      .Call(S::kPut, 0, S::kIgnoreCase, {S::Text("TRUE")})
+      .Call(S::kPut, 0, S::kMultiline, {S::Int(1)})
+      .Call(S::kPut, 0, S::kGlobal, {S::Special(2)})
+      .Call(S::kPut, 0, S::kPattern, {S::Text("^A$|x*")})
+      .Call(S::kMethod, 0, S::kExecute, {S::Text("a\r\nA\nb\r\n")})
+      .Call(S::kMethod, 0, S::kReplace, {S::Int(-12), S::Text("[$&]")})
+      .Call(S::kPut, 0, S::kSingleline, {S::Bool(true)})
+      .Call(S::kGet, 0, S::kPattern)
+      .Bytes());
+  // \K and look-behind move where a match starts.
+  out.emplace_back("start-moves", S()
+      .Call(S::kPut, 0, S::kGlobal, {S::Bool(true)})
+      .Call(S::kPut, 0, S::kPattern, {S::Text("a\\K|(?<=a)b\\x41\\u0042")})
+      .Call(S::kMethod, 0, S::kExecute, {S::Text("aabAB")})
+      .Call(S::kMethod, 0, S::kReplace, {S::Text("aabAB"), S::Text("$0$10")})
+      .Bytes());
+  // The fake objects: every kind of member, failures, children, objects as arguments.
+  out.emplace_back("fake", S()
+      .Call(S::kPut, 1, S::kValue, {S::Text(" 12.5 ")})
+      .Call(S::kGet, 1, S::kBytes)
+      .Call(S::kMethod, 1, S::kSum, {S::Text(" 1e3"), S::Special(6), S::Bool(true)})
+      .Call(S::kGet, 1, S::kChild)
+      .Call(S::kPut, 5, S::kValue, {S::Object(0)})
+      .Call(S::kMethod, 5, S::kEcho, {S::Object(5), S::Int(3)})
+      .Call(S::kGet, 1, S::kItem, {S::Special(4)})
+      .Call(S::kMethod, 1, S::kItem, {S::Bool(false), S::Bool(true)})
+      .Call(S::kMethod, 1, S::kThrow)
+      .Call(S::kMethod, 1, S::kFail, {S::Int(1), S::Int(2), S::Int(3)})
+      .Call(S::kGet, 2, S::kValue)
+      .Call(S::kGet, 3, S::kValue)
+      .Call(S::kMethod, 3, S::kEcho, {S::Int(0)})
+      .Call(S::kGet, 4, S::kValue)
+      .Bytes());
+  return out;
+}
+
 void Write(const std::filesystem::path& folder, const std::string& name, const ByteBuffer& bytes) {
   std::filesystem::create_directories(folder);
   std::ofstream file(folder / name, std::ios::binary);
@@ -266,6 +363,7 @@ int main(int argc, char** argv) {
   for (const auto& [harness, seeds] : sets) all.push_back(seeds.front());
   sets.push_back({"picture_size_fuzzer", all});
 
+  for (const auto& [name, bytes] : Scripts()) Write(root / "call_by_name_fuzzer", name, bytes);
   for (const auto& [harness, seeds] : sets) {
     for (const auto& [name, bytes] : seeds) {
       // A seed that does not decode would start the fuzzer outside the reader it aims at.
