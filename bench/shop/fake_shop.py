@@ -17,9 +17,9 @@ ORIGINAL = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", 
 
 
 def load_original():
-    spec = importlib.util.spec_from_file_location("fixtures_fake_shop", ORIGINAL)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("fixtures_fake_shop", ORIGINAL)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
