@@ -62,4 +62,4 @@ bench: deps
 	BUILD=$(BENCH_BUILD) bench/run.sh
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -128,7 +128,7 @@ std::string PictureAddress(const std::string& name) {
 }
 
 bool LoadCatalog(const support::FakeShop& shop, const std::filesystem::path& pictures) {
-  const CommandRun run = RunCommand({"python3", VELKARO_TEST_FIXTURES_DIR "/shop_catalog.py",
+  const CommandRun run = RunCommand({"python3", VELKARO_FIXTURES_DIR "/shop_catalog.py",
                                      std::to_string(shop.Port()), pictures.string(), "--item",
                                      kItemNumber});
   return run.exitCode == 0;
