@@ -21,21 +21,11 @@ using base::ByteBuffer;
 constexpr int kWidth = 4000;
 constexpr int kHeight = 3000;
 
-void Put16(ByteBuffer& out, std::uint32_t value) {
-  out.push_back(static_cast<unsigned char>(value & 0xFF));
-  out.push_back(static_cast<unsigned char>((value >> 8) & 0xFF));
-}
-
-void Put32(ByteBuffer& out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
-
 // An icon whose one entry is a PNG (the only way an icon holds a picture this large).
 ByteBuffer MakeIcon(const ByteBuffer& png) {
   ByteBuffer out = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0};
-  Put32(out, static_cast<std::uint32_t>(png.size()));
-  Put32(out, 22);
+  support::PutLittle32(out, static_cast<std::uint32_t>(png.size()));
+  support::PutLittle32(out, 22);
   out.insert(out.end(), png.begin(), png.end());
   return out;
 }
@@ -43,11 +33,11 @@ ByteBuffer MakeIcon(const ByteBuffer& png) {
 // An 8-bit PCX picture with short runs, as photos give, and its palette.
 ByteBuffer MakePcx() {
   ByteBuffer out = {0x0A, 5, 1, 8};
-  for (int value : {0, 0, kWidth - 1, kHeight - 1, 72, 72}) Put16(out, static_cast<std::uint32_t>(value));
+  for (int value : {0, 0, kWidth - 1, kHeight - 1, 72, 72}) support::PutLittle16(out, static_cast<std::uint32_t>(value));
   out.resize(65, 0);
   out.push_back(1);
-  Put16(out, kWidth);
-  Put16(out, 1);
+  support::PutLittle16(out, kWidth);
+  support::PutLittle16(out, 1);
   out.resize(128, 0);
   std::uint32_t state = 1;
   for (int y = 0; y < kHeight; ++y) {

@@ -23,45 +23,6 @@ namespace {
 
 using base::ByteBuffer;
 
-void Put16(ByteBuffer& out, unsigned value) {
-  out.push_back(static_cast<unsigned char>(value & 0xFF));
-  out.push_back(static_cast<unsigned char>((value >> 8) & 0xFF));
-}
-
-void Put32(ByteBuffer& out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
-
-ByteBuffer Jpeg(int width, int height, bool grey, bool progressive) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(width);
-  info.image_height = static_cast<JDIMENSION>(height);
-  info.input_components = grey ? 1 : 3;
-  info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 50, TRUE);
-  if (progressive) jpeg_simple_progression(&info);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
-  for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<unsigned char>(i * 37);
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  ByteBuffer out(buffer, buffer + size);
-  jpeg_destroy_compress(&info);
-  std::free(buffer);
-  return out;
-}
-
 void AppendPng(png_structp png, png_bytep data, png_size_t length) {
   auto* out = static_cast<ByteBuffer*>(png_get_io_ptr(png));
   out->insert(out->end(), data, data + length);
@@ -117,17 +78,17 @@ ByteBuffer SmallGif() {
 ByteBuffer InfoHeader(std::int32_t width, std::int32_t height, unsigned bits,
                       std::uint32_t compression, std::uint32_t colorsUsed) {
   ByteBuffer out;
-  Put32(out, 40);
-  Put32(out, static_cast<std::uint32_t>(width));
-  Put32(out, static_cast<std::uint32_t>(height));
-  Put16(out, 1);
-  Put16(out, bits);
-  Put32(out, compression);
-  Put32(out, 0);
-  Put32(out, 2835);
-  Put32(out, 2835);
-  Put32(out, colorsUsed);
-  Put32(out, 0);
+  support::PutLittle32(out, 40);
+  support::PutLittle32(out, static_cast<std::uint32_t>(width));
+  support::PutLittle32(out, static_cast<std::uint32_t>(height));
+  support::PutLittle16(out, 1);
+  support::PutLittle16(out, bits);
+  support::PutLittle32(out, compression);
+  support::PutLittle32(out, 0);
+  support::PutLittle32(out, 2835);
+  support::PutLittle32(out, 2835);
+  support::PutLittle32(out, colorsUsed);
+  support::PutLittle32(out, 0);
   return out;
 }
 
@@ -135,9 +96,9 @@ ByteBuffer InfoHeader(std::int32_t width, std::int32_t height, unsigned bits,
 ByteBuffer Bmp(const ByteBuffer& header, const ByteBuffer& table, const ByteBuffer& pixels) {
   const auto offset = static_cast<std::uint32_t>(14 + header.size() + table.size());
   ByteBuffer out = {'B', 'M'};
-  Put32(out, offset + static_cast<std::uint32_t>(pixels.size()));
-  Put32(out, 0);
-  Put32(out, offset);
+  support::PutLittle32(out, offset + static_cast<std::uint32_t>(pixels.size()));
+  support::PutLittle32(out, 0);
+  support::PutLittle32(out, offset);
   out.insert(out.end(), header.begin(), header.end());
   out.insert(out.end(), table.begin(), table.end());
   out.insert(out.end(), pixels.begin(), pixels.end());
@@ -155,17 +116,17 @@ std::vector<std::pair<std::string, ByteBuffer>> Bitmaps() {
   out.emplace_back("rle4.bmp", Bmp(InfoHeader(5, 2, 4, 2, 3), ByteBuffer(12, 0x20),
                                    {5, 0x12, 0, 0, 0, 5, 0x12, 0x10, 0x20, 0, 0, 1}));
   ByteBuffer masks;
-  Put32(masks, 0xF800);
-  Put32(masks, 0x07E0);
-  Put32(masks, 0x001F);
+  support::PutLittle32(masks, 0xF800);
+  support::PutLittle32(masks, 0x07E0);
+  support::PutLittle32(masks, 0x001F);
   out.emplace_back("16bit-fields.bmp", Bmp(InfoHeader(2, 2, 16, 3, 0), masks, ByteBuffer(8, 7)));
   out.emplace_back("32bit.bmp", Bmp(InfoHeader(2, 1, 32, 0, 0), {}, ByteBuffer(8, 9)));
   ByteBuffer core;
-  Put32(core, 12);
-  Put16(core, 2);
-  Put16(core, 2);
-  Put16(core, 1);
-  Put16(core, 4);
+  support::PutLittle32(core, 12);
+  support::PutLittle16(core, 2);
+  support::PutLittle16(core, 2);
+  support::PutLittle16(core, 1);
+  support::PutLittle16(core, 4);
   out.emplace_back("core-4bit.bmp", Bmp(core, ByteBuffer(48, 3), ByteBuffer(8, 0x11)));
   return out;
 }
@@ -174,17 +135,17 @@ std::vector<std::pair<std::string, ByteBuffer>> Bitmaps() {
 ByteBuffer Icon(std::uint16_t type, unsigned char width, unsigned char height,
                 const ByteBuffer& image) {
   ByteBuffer out;
-  Put16(out, 0);
-  Put16(out, type);
-  Put16(out, 1);
+  support::PutLittle16(out, 0);
+  support::PutLittle16(out, type);
+  support::PutLittle16(out, 1);
   out.push_back(width);
   out.push_back(height);
   out.push_back(0);
   out.push_back(0);
-  Put16(out, 1);
-  Put16(out, 32);
-  Put32(out, static_cast<std::uint32_t>(image.size()));
-  Put32(out, 22);
+  support::PutLittle16(out, 1);
+  support::PutLittle16(out, 32);
+  support::PutLittle32(out, static_cast<std::uint32_t>(image.size()));
+  support::PutLittle32(out, 22);
   out.insert(out.end(), image.begin(), image.end());
   return out;
 }
@@ -204,13 +165,13 @@ ByteBuffer IconBitmap(int width, int height, unsigned bits) {
 ByteBuffer Pcx(unsigned version, unsigned bits, unsigned planes, unsigned width, unsigned height,
                unsigned bytesPerLine) {
   ByteBuffer out = {0x0A, static_cast<unsigned char>(version), 1, static_cast<unsigned char>(bits)};
-  Put16(out, 0);
-  Put16(out, 0);
-  Put16(out, width - 1);
-  Put16(out, height - 1);
+  support::PutLittle16(out, 0);
+  support::PutLittle16(out, 0);
+  support::PutLittle16(out, width - 1);
+  support::PutLittle16(out, height - 1);
   out.resize(65, 0);
   out.push_back(static_cast<unsigned char>(planes));
-  Put16(out, bytesPerLine);
+  support::PutLittle16(out, bytesPerLine);
   out.resize(128, 0);
   for (unsigned row = 0; row < height * planes; ++row) {
     out.push_back(static_cast<unsigned char>(0xC0 | bytesPerLine));  // one run per line
@@ -237,7 +198,7 @@ class ScriptWriter {
   static ByteBuffer Bool(bool value) { return {1, static_cast<unsigned char>(value)}; }
   static ByteBuffer Int(std::int32_t value) {
     ByteBuffer out = {2};
-    Put32(out, static_cast<std::uint32_t>(value));
+    support::PutLittle32(out, static_cast<std::uint32_t>(value));
     return out;
   }
   static ByteBuffer Special(unsigned char index) { return {3, index}; }
@@ -337,8 +298,8 @@ int main(int argc, char** argv) {
   std::vector<std::pair<std::string, std::vector<std::pair<std::string, ByteBuffer>>>> sets;
   sets.push_back({"jpeg_size_fuzzer",
                   {{"baseline.jpg", support::MakeJpeg(3, 2, 50)},
-                   {"grey.jpg", Jpeg(9, 3, true, false)},
-                   {"progressive.jpg", Jpeg(17, 9, false, true)}}});
+                   {"grey.jpg", support::MakeJpeg(9, 3, 50, 1, support::JpegMode::grey)},
+                   {"progressive.jpg", support::MakeJpeg(17, 9, 50, 1, support::JpegMode::progressive)}}});
   sets.push_back({"png_size_fuzzer",
                   {{"rgb.png", support::MakePng(3, 2)},
                    {"interlaced.png", Png(9, 9, PNG_COLOR_TYPE_RGB, 8, true)},

@@ -19,22 +19,14 @@
 #include <png.h>
 #include <zlib.h>
 
+#include "support/picture_maker.h"
+
 namespace base {
 namespace {
 
 // Every sample is made here: pictures through libjpeg and libpng, the rest byte by byte.
 constexpr int kWidth = 37;
 constexpr int kHeight = 21;
-
-void Put16(ByteBuffer& out, std::uint32_t value) {
-  out.push_back(static_cast<unsigned char>(value & 0xFF));
-  out.push_back(static_cast<unsigned char>((value >> 8) & 0xFF));
-}
-
-void Put32(ByteBuffer& out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
 
 void Append(ByteBuffer& out, const ByteBuffer& more) { out.insert(out.end(), more.begin(), more.end()); }
 
@@ -167,17 +159,17 @@ struct BmpSpec {
 
 ByteBuffer InfoHeader(const BmpSpec& spec) {
   ByteBuffer out;
-  Put32(out, spec.headerSize);
-  Put32(out, static_cast<std::uint32_t>(spec.width));
-  Put32(out, static_cast<std::uint32_t>(spec.height));
-  Put16(out, 1);
-  Put16(out, spec.bits);
-  Put32(out, spec.compression);
-  Put32(out, static_cast<std::uint32_t>(spec.pixels.size()));
-  Put32(out, 2835);
-  Put32(out, 2835);
-  Put32(out, spec.colorsUsed);
-  Put32(out, 0);
+  support::PutLittle32(out, spec.headerSize);
+  support::PutLittle32(out, static_cast<std::uint32_t>(spec.width));
+  support::PutLittle32(out, static_cast<std::uint32_t>(spec.height));
+  support::PutLittle16(out, 1);
+  support::PutLittle16(out, spec.bits);
+  support::PutLittle32(out, spec.compression);
+  support::PutLittle32(out, static_cast<std::uint32_t>(spec.pixels.size()));
+  support::PutLittle32(out, 2835);
+  support::PutLittle32(out, 2835);
+  support::PutLittle32(out, spec.colorsUsed);
+  support::PutLittle32(out, 0);
   Append(out, spec.headerTail);
   out.resize(spec.headerSize, 0);
   Append(out, spec.table);
@@ -187,9 +179,9 @@ ByteBuffer InfoHeader(const BmpSpec& spec) {
 ByteBuffer MakeBmp(const BmpSpec& spec) {
   const ByteBuffer info = InfoHeader(spec);
   ByteBuffer out = {'B', 'M'};
-  Put32(out, static_cast<std::uint32_t>(14 + info.size() + spec.pixels.size()));
-  Put32(out, 0);
-  Put32(out, static_cast<std::uint32_t>(14 + info.size()));
+  support::PutLittle32(out, static_cast<std::uint32_t>(14 + info.size() + spec.pixels.size()));
+  support::PutLittle32(out, 0);
+  support::PutLittle32(out, static_cast<std::uint32_t>(14 + info.size()));
   Append(out, info);
   Append(out, spec.pixels);
   return out;
@@ -204,7 +196,7 @@ ByteBuffer Rows(int width, int height, int bits) {
 
 ByteBuffer Palette(int entries) {
   ByteBuffer out;
-  for (int i = 0; i < entries; ++i) Put32(out, static_cast<std::uint32_t>(i * 0x010101));
+  for (int i = 0; i < entries; ++i) support::PutLittle32(out, static_cast<std::uint32_t>(i * 0x010101));
   return out;
 }
 
@@ -292,15 +284,15 @@ struct GifSpec {
 // Header, 4-colour table, a graphic control extension, the image, the trailer.
 ByteBuffer MakeGif(const GifSpec& spec, const std::optional<ByteBuffer>& imageData = std::nullopt) {
   ByteBuffer out = {'G', 'I', 'F', '8', '9', 'a'};
-  Put16(out, static_cast<std::uint32_t>(spec.screenWidth));
-  Put16(out, static_cast<std::uint32_t>(spec.screenHeight));
+  support::PutLittle16(out, static_cast<std::uint32_t>(spec.screenWidth));
+  support::PutLittle16(out, static_cast<std::uint32_t>(spec.screenHeight));
   Append(out, {0x81, 0, 0});
   Append(out, {0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 0, 255});
   Append(out, {0x21, 0xF9, 4, 0, 0, 0, 0, 0});
   out.push_back(0x2C);
-  Put32(out, 0);
-  Put16(out, static_cast<std::uint32_t>(spec.imageWidth));
-  Put16(out, static_cast<std::uint32_t>(spec.imageHeight));
+  support::PutLittle32(out, 0);
+  support::PutLittle16(out, static_cast<std::uint32_t>(spec.imageWidth));
+  support::PutLittle16(out, static_cast<std::uint32_t>(spec.imageHeight));
   out.push_back(0);
   out.push_back(static_cast<unsigned char>(spec.minCodeSize));
   if (imageData) {
@@ -322,12 +314,12 @@ ByteBuffer MakeIcon(std::uint16_t type, unsigned char width, unsigned char heigh
                     const ByteBuffer& image) {
   ByteBuffer out;
   Append(out, {0, 0});
-  Put16(out, type);
-  Put16(out, 1);
+  support::PutLittle16(out, type);
+  support::PutLittle16(out, 1);
   Append(out, {width, height, 0, 0});
-  Put32(out, 0x00200001);
-  Put32(out, static_cast<std::uint32_t>(image.size()));
-  Put32(out, 22);
+  support::PutLittle32(out, 0x00200001);
+  support::PutLittle32(out, static_cast<std::uint32_t>(image.size()));
+  support::PutLittle32(out, 22);
   Append(out, image);
   return out;
 }
@@ -364,12 +356,12 @@ ByteBuffer PcxHeader(const PcxSpec& spec) {
   ByteBuffer out = {0x0A, static_cast<unsigned char>(spec.version),
                     static_cast<unsigned char>(spec.encoding), static_cast<unsigned char>(spec.bits)};
   for (int value : {spec.xMin, spec.yMin, spec.xMax, spec.yMax, 72, 72}) {
-    Put16(out, static_cast<std::uint32_t>(value));
+    support::PutLittle16(out, static_cast<std::uint32_t>(value));
   }
   out.resize(65, 0);
   out.push_back(static_cast<unsigned char>(spec.planes));
-  Put16(out, static_cast<std::uint32_t>(spec.bytesPerLine));
-  Put16(out, 1);
+  support::PutLittle16(out, static_cast<std::uint32_t>(spec.bytesPerLine));
+  support::PutLittle16(out, 1);
   out.resize(128, 0);
   return out;
 }
@@ -429,7 +421,7 @@ std::vector<Sample> ValidSamples() {
                .pixels = Rows(kWidth, kHeight, 16)}),
       kWidth, kHeight, 2);
   ByteBuffer v5Masks;
-  for (std::uint32_t mask : {0xFF0000u, 0xFF00u, 0xFFu, 0xFF000000u}) Put32(v5Masks, mask);
+  for (std::uint32_t mask : {0xFF0000u, 0xFF00u, 0xFFu, 0xFF000000u}) support::PutLittle32(v5Masks, mask);
   add("bmp 32-bit, 124-byte header with masks inside",
       MakeBmp({.bits = 32, .compression = 3, .headerSize = 124, .headerTail = v5Masks,
                .pixels = Rows(kWidth, kHeight, 32)}));
@@ -438,14 +430,14 @@ std::vector<Sample> ValidSamples() {
                            .pixels = RunLengthRows(kWidth, kHeight, true)}));
   {
     ByteBuffer core = {'B', 'M'};
-    Put32(core, 0);
-    Put32(core, 0);
-    Put32(core, 14 + 12 + 6);
-    Put32(core, 12);
-    Put16(core, kWidth);
-    Put16(core, kHeight);
-    Put16(core, 1);
-    Put16(core, 1);
+    support::PutLittle32(core, 0);
+    support::PutLittle32(core, 0);
+    support::PutLittle32(core, 14 + 12 + 6);
+    support::PutLittle32(core, 12);
+    support::PutLittle16(core, kWidth);
+    support::PutLittle16(core, kHeight);
+    support::PutLittle16(core, 1);
+    support::PutLittle16(core, 1);
     Append(core, {0, 0, 0, 255, 255, 255});
     Append(core, Rows(kWidth, kHeight, 1));
     add("bmp core header", core, kWidth, kHeight, 3);

@@ -30,7 +30,9 @@ std::vector<unsigned char> Pixels(int width, int height, std::uint32_t seed) {
   return rgb;
 }
 
-void PutLittle16(base::ByteBuffer& out, unsigned value) {
+}  // namespace
+
+void PutLittle16(base::ByteBuffer& out, std::uint32_t value) {
   out.push_back(static_cast<unsigned char>(value & 0xff));
   out.push_back(static_cast<unsigned char>((value >> 8) & 0xff));
 }
@@ -40,10 +42,13 @@ void PutLittle32(base::ByteBuffer& out, std::uint32_t value) {
   PutLittle16(out, value >> 16);
 }
 
-}  // namespace
-
-base::ByteBuffer MakeJpeg(int width, int height, int quality, std::uint32_t seed) {
+base::ByteBuffer MakeJpeg(int width, int height, int quality, std::uint32_t seed,
+                          JpegMode mode) {
   std::vector<unsigned char> rgb = Pixels(width, height, seed);
+  const int components = mode == JpegMode::grey ? 1 : 3;
+  if (components == 1) {
+    for (std::size_t i = 0; i * 3 < rgb.size(); ++i) rgb[i] = rgb[i * 3];  // the red channel
+  }
   jpeg_compress_struct compressor{};
   jpeg_error_mgr errors{};
   compressor.err = jpeg_std_error(&errors);
@@ -53,13 +58,15 @@ base::ByteBuffer MakeJpeg(int width, int height, int quality, std::uint32_t seed
   jpeg_mem_dest(&compressor, &buffer, &size);
   compressor.image_width = static_cast<JDIMENSION>(width);
   compressor.image_height = static_cast<JDIMENSION>(height);
-  compressor.input_components = 3;
-  compressor.in_color_space = JCS_RGB;
+  compressor.input_components = components;
+  compressor.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&compressor);
   jpeg_set_quality(&compressor, quality, TRUE);
+  if (mode == JpegMode::progressive) jpeg_simple_progression(&compressor);
   jpeg_start_compress(&compressor, TRUE);
   while (compressor.next_scanline < compressor.image_height) {
-    JSAMPROW row = &rgb[static_cast<std::size_t>(compressor.next_scanline) * static_cast<std::size_t>(width) * 3];
+    JSAMPROW row = &rgb[static_cast<std::size_t>(compressor.next_scanline) * static_cast<std::size_t>(width) *
+                        static_cast<std::size_t>(components)];
     jpeg_write_scanlines(&compressor, &row, 1);
   }
   jpeg_finish_compress(&compressor);
