@@ -16,6 +16,18 @@ FileDialog::Runner& CurrentRunner() {
 
 bool RunModally(QFileDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
 
+// `folder`, or its nearest existing ancestor when it does not exist (a desktop folder that
+// was never made, say), so the dialog opens near it rather than in the working folder.
+QString NearestExistingFolder(const QString& folder) {
+  QString path = QDir::cleanPath(folder);
+  while (!QFileInfo(path).isDir()) {
+    const QString parent = QFileInfo(path).path();
+    if (parent == path) break;
+    path = parent;
+  }
+  return path;
+}
+
 }  // namespace
 
 void FolderCheckingFileDialog::accept() {
@@ -38,7 +50,7 @@ bool FileDialog::ShowFileDialog() {
   dialog.setFileMode(QFileDialog::AnyFile);  // a new name may be typed in either kind
   dialog.setDefaultSuffix(QString());
   dialog.setWindowModality(Qt::ApplicationModal);
-  if (!initialFolder.empty()) dialog.setDirectory(ToQString(initialFolder));
+  if (!initialFolder.empty()) dialog.setDirectory(NearestExistingFolder(ToQString(initialFolder)));
   if (!fileName.empty()) dialog.selectFile(ToQString(fileName));
 
   const Runner& runner = CurrentRunner();

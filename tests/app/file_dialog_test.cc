@@ -56,6 +56,18 @@ TEST_F(FileDialogTest, SaveAcceptsATypedNewNameAsTyped) {
   EXPECT_TRUE(messages_.empty());
 }
 
+TEST_F(FileDialogTest, MissingInitialFolderOpensInItsNearestExistingAncestor) {
+  dialog_.kind = collect::DialogKind::save;
+  dialog_.initialFolder = ToText(Path(QStringLiteral("Desktop/never made/")));
+  QString openedIn;
+  FileDialog::SetRunner([&](QFileDialog& dialog) {
+    openedIn = QDir(dialog.directory()).canonicalPath();
+    return false;
+  });
+  EXPECT_FALSE(dialog_.ShowFileDialog());
+  EXPECT_EQ(openedIn, QDir(folder_.path()).canonicalPath());
+}
+
 TEST_F(FileDialogTest, CancelKeepsTheEarlierNameWhichIsOfferedAgain) {
   dialog_.kind = collect::DialogKind::save;
   const QString earlier = Path(QStringLiteral("shots"));
