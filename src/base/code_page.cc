@@ -2,9 +2,12 @@
 // converters, so conversions on different threads never share state.
 #include "base/code_page.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <iconv.h>
+
+#include "base/utf8.h"
 
 namespace base {
 namespace {
@@ -63,6 +66,11 @@ void AppendUnit(std::string& bytes, char16_t unit) {
   bytes += static_cast<char>(unit >> 8);
 }
 
+bool IsAscii(const std::string& bytes) {
+  return std::all_of(bytes.begin(), bytes.end(),
+                     [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
+}
+
 }  // namespace
 
 std::u16string TextToWide(const Text& text) {
@@ -118,6 +126,18 @@ Text WideToText(const std::u16string& wide) {
     inLeft -= skip;
   }
   return text;
+}
+
+std::string TextToFileName(const Text& text) {
+  return IsAscii(text) ? text : WideToUtf8(TextToWide(text));
+}
+
+Text FileNameToText(const std::string& name) {
+  if (IsAscii(name)) return name;
+  if (std::optional<std::u16string> wide = Utf8ToWide(name)) return WideToText(*wide);
+  std::u16string latin;  // not UTF-8: one character per byte rather than nothing
+  for (char byte : name) latin.push_back(static_cast<unsigned char>(byte));
+  return WideToText(latin);
 }
 
 }  // namespace base

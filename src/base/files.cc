@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/code_page.h"
+
 namespace base {
 namespace {
 
@@ -49,11 +51,12 @@ bool WriteAll(int fd, const ByteBuffer& bytes) {
 
 }  // namespace
 
-bool WriteFileBytes(const Text& path, const ByteBuffer& bytes, Durability durability) {
-  if (path.empty() || path.back() == '/' || path.find('\0') != Text::npos) return false;
+bool WriteFileBytes(const Text& textPath, const ByteBuffer& bytes, Durability durability) {
+  const std::string path = TextToFileName(textPath);
+  if (path.empty() || path.back() == '/' || path.find('\0') != std::string::npos) return false;
   const std::size_t slash = path.rfind('/');
-  const Text folder = slash == Text::npos ? Text(".") : path.substr(0, slash + 1);
-  const Text name = slash == Text::npos ? path : path.substr(slash + 1);
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
 
   // Keep the permissions of the file being replaced; a new file gets those of any newly
   // created file.
@@ -61,10 +64,15 @@ bool WriteFileBytes(const Text& path, const ByteBuffer& bytes, Durability durabi
   struct stat existing;
   if (stat(path.c_str(), &existing) == 0) {
     if (S_ISDIR(existing.st_mode)) return false;
-    if (S_ISREG(existing.st_mode)) mode = existing.st_mode & 0777;
+    if (S_ISREG(existing.st_mode)) {
+      // A file its owner may not write is passed over, as writing it in place would be,
+      // though the rename below would get past its permissions.
+      if (access(path.c_str(), W_OK) != 0) return false;
+      mode = existing.st_mode & 0777;
+    }
   }
 
-  Text temp = folder + (slash == Text::npos ? "/." : ".") + name.substr(0, kMaxTempStem) +
+  std::string temp = folder + (slash == std::string::npos ? "/." : ".") + name.substr(0, kMaxTempStem) +
               ".XXXXXX";
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
@@ -84,7 +92,8 @@ bool WriteFileBytes(const Text& path, const ByteBuffer& bytes, Durability durabi
   return ok;
 }
 
-bool ReadFileBytes(const Text& path, ByteBuffer& bytes, std::size_t maxBytes) {
+bool ReadFileBytes(const Text& textPath, ByteBuffer& bytes, std::size_t maxBytes) {
+  const std::string path = TextToFileName(textPath);
   bytes.clear();
   if (path.empty() || path.find('\0') != Text::npos) return false;
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <string>
 
+#include "base/code_page.h"
 #include "base/files.h"
 
 namespace base {
@@ -73,10 +74,10 @@ Text DesktopFolder() {
 Text SpecialFolder(FolderKind kind) {
   switch (kind) {
     case FolderKind::desktop:
-      return WithSlash(DesktopFolder());
+      return FileNameToText(WithSlash(DesktopFolder()));
     case FolderKind::temporaryFiles: {
       const Text temp = Environment("TMPDIR");
-      return WithSlash(temp.empty() ? Text("/tmp") : temp);
+      return FileNameToText(WithSlash(temp.empty() ? Text("/tmp") : temp));
     }
   }
   return Text();

@@ -269,3 +269,41 @@ TEST_F(FilesTest, DesktopFolder) {
 
 }  // namespace
 }  // namespace base
+
+namespace base {
+namespace {
+
+// File names are Texts in code page 936 here and UTF-8 on the disk: "桌面/鞋1.jpg".
+TEST_F(FilesTest, ChineseNamesReachTheDiskInItsOwnSpelling) {
+  const std::string desktopOnDisk = Path("\xE6\xA1\x8C\xE9\x9D\xA2");  // 桌面 in UTF-8
+  ASSERT_TRUE(fs::create_directory(desktopOnDisk));
+  const Text desktopText = folder_ + "/\xD7\xC0\xC3\xE6";  // 桌面 in code page 936
+
+  ASSERT_TRUE(WriteFileBytes(desktopText + "/\xD0\xAC" "1.jpg", Bytes("shoe")));  // 鞋1.jpg
+  EXPECT_EQ(Contents(desktopOnDisk + "/\xE9\x9E\x8B" "1.jpg"), "shoe");
+  ByteBuffer read;
+  ASSERT_TRUE(ReadFileBytes(desktopText + "/\xD0\xAC" "1.jpg", read, 100));
+  EXPECT_EQ(read, Bytes("shoe"));
+
+  ScopedEnvironment environment;
+  environment.Set("XDG_DESKTOP_DIR", desktopOnDisk);
+  EXPECT_EQ(SpecialFolder(FolderKind::desktop), desktopText + "/");
+}
+
+// A file its owner may not write is passed over and keeps its content, though its folder
+// is writable. Root may write anything, so the check runs as an unprivileged user then.
+TEST_F(FilesTest, ReadOnlyFileIsNotReplaced) {
+  std::ofstream(Path("kept.jpg")) << "earlier";
+  ASSERT_EQ(chmod(Path("kept.jpg").c_str(), 0444), 0);
+  ASSERT_EQ(chmod(folder_.c_str(), 0777), 0);
+  const int status = InChild([&] {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 2;
+    return WriteFileBytes(Path("kept.jpg"), Bytes("new")) ? 1 : 0;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(Contents(Path("kept.jpg")), "earlier");
+  EXPECT_EQ(Names(), (std::set<std::string>{"kept.jpg"}));
+}
+
+}  // namespace
+}  // namespace base
