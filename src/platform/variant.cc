@@ -1,37 +1,29 @@
 #include "platform/variant.h"
 
-#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
-
 
 namespace platform {
 namespace {
 
-// Parses a whole string as a number: optional blanks around a decimal real.
+// Parses a whole string as a decimal number, with optional blanks around it. Independent of
+// the locale, which the GUI toolkit sets from the environment.
 std::optional<double> ParseNumber(const std::u16string& text) {
   std::string ascii;
   for (char16_t unit : text) {
     if (unit > 0x7f) return std::nullopt;
     ascii.push_back(static_cast<char>(unit));
   }
-  const char* begin = ascii.c_str();
-  while (*begin == ' ' || *begin == '\t') ++begin;
-  if (*begin == '\0') return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  double value = std::strtod(begin, &end);
-  if (end == begin || errno == ERANGE || !std::isfinite(value)) return std::nullopt;
-  while (*end == ' ' || *end == '\t') ++end;
-  if (*end != '\0') return std::nullopt;
-  // strtod also reads hexadecimal and "inf"/"nan"; automation numbers are decimal.
-  for (const char* p = begin; p != end; ++p) {
-    if (*p == 'x' || *p == 'X' || *p == 'n' || *p == 'N' || *p == 'i' || *p == 'I') {
-      return std::nullopt;
-    }
-  }
+  const std::size_t first = ascii.find_first_not_of(" \t");
+  if (first == std::string::npos) return std::nullopt;
+  const std::size_t last = ascii.find_last_not_of(" \t");
+  const char* begin = ascii.data() + first;
+  const char* end = ascii.data() + last + 1;
+  if (*begin == '+') ++begin;  // from_chars takes a minus sign only
+  double value = 0;
+  const std::from_chars_result parsed = std::from_chars(begin, end, value, std::chars_format::general);
+  if (parsed.ec != std::errc() || parsed.ptr != end || !std::isfinite(value)) return std::nullopt;
   return value;
 }
 
@@ -86,15 +78,16 @@ std::optional<std::u16string> ConvertToString(const Variant& value) {
   if (const std::u16string* s = std::get_if<std::u16string>(&value)) return *s;
   if (const bool* b = std::get_if<bool>(&value)) return *b ? u"-1" : u"0";
   char buffer[64];
+  std::to_chars_result written{};
   if (const std::int32_t* i = std::get_if<std::int32_t>(&value)) {
-    std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(*i));
+    written = std::to_chars(buffer, buffer + sizeof buffer, *i);
   } else if (const double* d = std::get_if<double>(&value)) {
-    std::snprintf(buffer, sizeof buffer, "%.15g", *d);
+    written = std::to_chars(buffer, buffer + sizeof buffer, *d, std::chars_format::general, 15);
   } else {
     return std::nullopt;  // byte arrays and objects have no text form
   }
   std::u16string text;
-  for (const char* p = buffer; *p != '\0'; ++p) text.push_back(static_cast<char16_t>(*p));
+  for (const char* p = buffer; p != written.ptr; ++p) text.push_back(static_cast<char16_t>(*p));
   return text;
 }
 

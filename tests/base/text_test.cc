@@ -10,6 +10,8 @@
 #include <string>
 #include <limits>
 
+#include "support/comma_locale.h"
+
 namespace base {
 namespace {
 
@@ -125,31 +127,10 @@ TEST(RealToTextTest, MatchesPrintfG13) {
   EXPECT_EQ(RealToText(0.0001), "0.0001");
 }
 
-// Sets LC_NUMERIC to a locale with a decimal comma, compiling one into `folder` when none
-// is installed. False when that is impossible here.
-bool SetCommaLocale(const std::string& folder) {
-  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) return true;
-  const std::string command =
-      "localedef -i de_DE -f ISO-8859-1 '" + folder + "/de_DE' >/dev/null 2>&1";
-  if (std::system(command.c_str()) != 0) return false;
-  setenv("LOCPATH", folder.c_str(), 1);
-  const bool set = std::setlocale(LC_NUMERIC, "de_DE") != nullptr;
-  unsetenv("LOCPATH");
-  return set;
-}
-
 TEST(RealToTextTest, IgnoresTheProcessLocale) {
-  char folder[] = "/tmp/velkaro-locale-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const bool set = SetCommaLocale(folder);
-  char printed[32];
-  std::snprintf(printed, sizeof printed, "%.1f", 1.5);
-  const Text text = RealToText(1.5);
-  std::setlocale(LC_NUMERIC, "C");
-  std::filesystem::remove_all(folder);
-  if (!set) GTEST_SKIP() << "no locale with a decimal comma available";
-  ASSERT_STREQ(printed, "1,5") << "the locale did not take effect";
-  EXPECT_EQ(text, "1.5");
+  support::ScopedCommaLocale commaLocale;
+  if (!commaLocale.Active()) GTEST_SKIP() << "no locale with a decimal comma available";
+  EXPECT_EQ(RealToText(1.5), "1.5");
 }
 
 TEST(RoundRealTest, Table) {

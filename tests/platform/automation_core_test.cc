@@ -9,6 +9,7 @@
 #include "platform/class_registry.h"
 #include "platform/dispatch.h"
 #include "platform/variant.h"
+#include "support/comma_locale.h"
 
 namespace platform {
 namespace {
@@ -111,6 +112,16 @@ TEST(VariantTest, ConversionsFollowAutomationRules) {
     EXPECT_EQ(ConvertToBool(c.value), c.asBool);
     EXPECT_EQ(ConvertToString(c.value), c.asString);
   }
+}
+
+// The GUI toolkit sets the numeric locale from the environment; conversions keep the
+// decimal point whatever it says.
+TEST(VariantTest, ConversionsIgnoreTheProcessLocale) {
+  support::ScopedCommaLocale commaLocale;
+  if (!commaLocale.Active()) GTEST_SKIP() << "no locale with a decimal comma available";
+  EXPECT_EQ(ConvertToString(Variant(1.5)), u"1.5");
+  EXPECT_EQ(ConvertToReal(Variant(std::u16string(u"2.25"))), 2.25);
+  EXPECT_EQ(ConvertToReal(Variant(std::u16string(u"2,25"))), std::nullopt);
 }
 
 }  // namespace
