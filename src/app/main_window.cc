@@ -135,7 +135,14 @@ void MainWindow::handleCollectClicked() { RunAction(collectAction_); }
 
 void MainWindow::handleSaveAllClicked() { RunAction(saveAllAction_); }
 
-void MainWindow::handleHelpClicked() { app::ShowMessageBox(HelpText(), HelpTitle()); }
+void MainWindow::handleHelpClicked() {
+  // During a run the box must not hold the wait that is showing it: the request goes on.
+  if (actionRunning_) {
+    app::ShowMessageBoxWithoutWaiting(HelpText(), HelpTitle());
+  } else {
+    app::ShowMessageBox(HelpText(), HelpTitle());
+  }
+}
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);

@@ -9,6 +9,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QWebEngineProfile>
@@ -367,6 +369,29 @@ TEST_F(MainWindowTest, ActionButtonsRunOnTheWindowAndIgnorePressesDuringARun) {
 
   window().saveAllButton()->click();
   EXPECT_EQ(saveRuns, 1);
+}
+
+// The help box pressed during a run appears without holding up the run's request.
+TEST_F(MainWindowTest, HelpDuringARunDoesNotWaitForTheBox) {
+  SetMessageBoxHook({});  // the real box, which the test closes itself
+  QMessageBox* shownDuringRun = nullptr;
+  window().SetCollectAction([&](collect::Window&) {
+    window().helpButton()->click();  // returns at once: a waiting box would block here
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr && box->isVisible()) {
+        shownDuringRun = box;
+      }
+    }
+  });
+  window().collectButton()->click();
+  window().SetCollectAction({});
+  ASSERT_NE(shownDuringRun, nullptr);
+  EXPECT_EQ(shownDuringRun->windowTitle(), QStringLiteral("about"));
+  EXPECT_EQ(shownDuringRun->windowModality(), Qt::ApplicationModal);
+  QPointer<QMessageBox> box(shownDuringRun);
+  box->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(box.isNull()) << "the box is deleted once closed";
 }
 
 TEST_F(MainWindowTest, ClosingDuringARunAbandonsItsWaits) {
