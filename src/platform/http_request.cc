@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/utf8.h"
 #include "platform/dispatch.h"
 #include "platform/http_text.h"
 #include "platform/wait_hook.h"
@@ -110,7 +111,7 @@ class HttpRequest : public AutomationObject, public std::enable_shared_from_this
       if (!async) return Status::typeMismatch;
       if (*async) return Status::invalidArgument;  // only synchronous requests
     }
-    if (!EqualsIgnoringAsciiCase(ToUtf8(*method), "GET")) return Status::invalidArgument;
+    if (!EqualsIgnoringAsciiCase(base::WideToUtf8(*method), "GET")) return Status::invalidArgument;
     url_ = EncodeAddress(*url);
     opened_ = true;
     return Status::ok;
@@ -122,8 +123,8 @@ class HttpRequest : public AutomationObject, public std::enable_shared_from_this
     std::optional<std::u16string> name = ConvertToString(arguments[0]);
     std::optional<std::u16string> value = ConvertToString(arguments[1]);
     if (!name || !value) return Status::typeMismatch;
-    std::string nameBytes = ToUtf8(*name);
-    std::string valueBytes = ToUtf8(*value);
+    std::string nameBytes = base::WideToUtf8(*name);
+    std::string valueBytes = base::WideToUtf8(*value);
     if (!IsHeaderName(nameBytes) || !IsHeaderValue(valueBytes)) return Status::invalidArgument;
     headers_.emplace_back(std::move(nameBytes), std::move(valueBytes));
     return Status::ok;
@@ -134,7 +135,7 @@ class HttpRequest : public AutomationObject, public std::enable_shared_from_this
     if (arguments.empty()) return Status::badParameterCount;
     std::optional<std::u16string> name = ConvertToString(arguments[0]);
     if (!name) return Status::typeMismatch;
-    const std::string nameBytes = ToUtf8(*name);
+    const std::string nameBytes = base::WideToUtf8(*name);
     // Several fields of one name are joined with ", ", as HTTP allows.
     std::string value;
     std::size_t amount = 1;

@@ -6,8 +6,6 @@
 
 namespace platform {
 
-std::string ToUtf8(const std::u16string& wide) { return base::WideToUtf8(wide); }
-
 std::u16string FromHeaderBytes(const std::string& bytes) {
   if (std::optional<std::u16string> wide = base::Utf8ToWide(bytes)) return *wide;
   std::u16string latin;
@@ -18,7 +16,7 @@ std::u16string FromHeaderBytes(const std::string& bytes) {
 std::string EncodeAddress(const std::u16string& address) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
-  for (char byte : ToUtf8(address)) {
+  for (char byte : base::WideToUtf8(address)) {
     const auto unit = static_cast<unsigned char>(byte);
     if (unit <= 0x20 || unit >= 0x7F) {
       out.push_back('%');

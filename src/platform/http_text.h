@@ -5,9 +5,6 @@
 
 namespace platform {
 
-// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
-std::string ToUtf8(const std::u16string& wide);
-
 // Header bytes as UTF-16: UTF-8 when they are valid UTF-8, else one character per byte.
 std::u16string FromHeaderBytes(const std::string& bytes);
 
