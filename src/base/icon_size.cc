@@ -1,25 +1,18 @@
 #include "base/icon_size.h"
 
 #include <cstdint>
-#include <cstring>
 
 #include "base/bmp_size.h"
 #include "base/byte_reader.h"
 #include "base/png_size.h"
 
 namespace base {
-namespace {
 
 // "Decodes" for an icon or cursor: the directory is complete up to its first entry, that
 // entry's image lies inside the file, and the image is either a PNG that decodes (its own
 // size is reported, since a directory byte cannot express sides over 256) or a header-less
 // bitmap whose colour and mask rows are all present (the directory's size is reported, a
 // byte of 0 meaning 256).
-
-constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-}  // namespace
-
 PictureSize IconPictureSize(const unsigned char* data, std::size_t size) {
   ByteReader reader(data, size);
   std::uint16_t reserved = 0;
@@ -42,10 +35,7 @@ PictureSize IconPictureSize(const unsigned char* data, std::size_t size) {
   if (std::uint64_t{imageOffset} + imageBytes > size) return {};
   const unsigned char* image = data + imageOffset;
 
-  if (imageBytes >= sizeof kPngSignature &&
-      std::memcmp(image, kPngSignature, sizeof kPngSignature) == 0) {
-    return PngPictureSize(image, imageBytes);
-  }
+  if (HasPngSignature(image, imageBytes)) return PngPictureSize(image, imageBytes);
   if (IconBitmapSize(image, imageBytes).width == 0) return {};
   return {width == 0 ? 256 : width, height == 0 ? 256 : height};
 }

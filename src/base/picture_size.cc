@@ -50,12 +50,11 @@ PictureSize FilePictureSize(const Text& path) {
 
 PictureSize DecodePictureSize(const unsigned char* data, std::size_t size) {
   static constexpr unsigned char kJpeg[] = {0xFF, 0xD8, 0xFF};
-  static constexpr unsigned char kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   static constexpr unsigned char kIcon[] = {0, 0, 1, 0};
   static constexpr unsigned char kCursor[] = {0, 0, 2, 0};
   if (data == nullptr || size < 6) return {};
   if (StartsWith(data, size, kJpeg, sizeof kJpeg)) return JpegPictureSize(data, size);
-  if (StartsWith(data, size, kPng, sizeof kPng)) return PngPictureSize(data, size);
+  if (HasPngSignature(data, size)) return PngPictureSize(data, size);
   if (StartsWith(data, size, "BM", 2)) return BmpPictureSize(data, size);
   if (StartsWith(data, size, "GIF87a", 6) || StartsWith(data, size, "GIF89a", 6)) {
     return GifPictureSize(data, size);

@@ -19,7 +19,8 @@ struct PictureSize {
 PictureSize DecodePictureSize(const unsigned char* data, std::size_t size);
 
 // Width and height of the picture in the file at `path`; 0 for a missing file or anything
-// DecodePictureSize rejects. Each reads and decodes the file by itself.
+// DecodePictureSize rejects. Each reads the file by itself; the height reuses the width's
+// decode only when the bytes read are exactly the same.
 int ImageWidth(const Text& path);
 int ImageHeight(const Text& path);
 

@@ -65,6 +65,11 @@ bool Decode(Decoder& decoder, PictureSize& out) {
 
 }  // namespace
 
+bool HasPngSignature(const unsigned char* data, std::size_t size) {
+  static constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  return size >= sizeof kSignature && std::memcmp(data, kSignature, sizeof kSignature) == 0;
+}
+
 PictureSize PngPictureSize(const unsigned char* data, std::size_t size) {
   Decoder decoder;
   decoder.data = data;
